@@ -2,7 +2,7 @@
 # fetches only the missing ones (apt-get as root; otherwise it says what to install).
 CHRONALT_BUILD_PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix
   g++-mingw-w64-i686-posix googletest)
-CHRONALT_TEST_PACKAGES=(wine wine64 xvfb xauth python3 tzdata)
+CHRONALT_TEST_PACKAGES=(wine wine64 xvfb xauth python3 tzdata openssl)
 
 ensure_packages() {
   local missing=()
