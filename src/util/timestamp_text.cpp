@@ -46,7 +46,9 @@ Text MillisecondsStampText(const Text& stamp) {
 }
 
 Text TimestampToDateTimeText(const Text& stamp) {
-  if (TextLength(stamp) == 10) return SecondsStampText(stamp, LocaleUses24HourClock() != 0);
+  // Always on the 24-hour clock: the text has no room for an AM/PM mark, so in a 12-hour
+  // locale 17:20 would read 05:20, and the calibration would set the clock twelve hours wrong.
+  if (TextLength(stamp) == 10) return SecondsStampText(stamp, true);
   return MillisecondsStampText(stamp);
 }
 

@@ -1,8 +1,8 @@
 // Unix timestamps as date-time texts, for the server time the site reports.
 //
 // A stamp of exactly 10 bytes is read as seconds since 1970-01-01 00:00:00 UTC and shown as the
-// wall-clock time of UTC+8, two digits in every field, its hour in the user locale's 12- or
-// 24-hour form ("2009-02-14 07:31:30"). Any other stamp must be decimal digits, read as
+// wall-clock time of UTC+8, two digits in every field, on a 24-hour clock whatever the user's
+// locale prefers ("2009-02-14 17:31:30"), since the text has no room for an AM/PM mark. Any other stamp must be decimal digits, read as
 // milliseconds since the same instant and shown as the machine's local time on a 24-hour clock,
 // the month and the day without a leading zero ("2024-1-5 09:30:15"). A stamp that is not a
 // number, or whose date lies beyond 9999-12-31, gives the empty Text.
