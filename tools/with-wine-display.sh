@@ -6,7 +6,6 @@ set -uo pipefail
 build_dir=$(cd "$1" && pwd)
 shift
 export WINEPREFIX="$build_dir/wineprefix" WINEDEBUG=-all
-"$build_dir/wine-run" cmd /c exit >/dev/null 2>&1  # makes the prefix on first use
 
 display=""
 if [ -z "${CHRONALT_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
@@ -20,6 +19,10 @@ if [ -z "${CHRONALT_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
   export DISPLAY=$display
 fi
+
+# Only now that DISPLAY is set: the Wine server started here keeps the desktop it first made,
+# so a warm-up without the display would leave every later window without a driver.
+"$build_dir/wine-run" cmd /c exit >/dev/null 2>&1  # makes the prefix on first use
 
 # A short persistence keeps the server up between tests; it is left to end by itself, since
 # other runs may be using the same prefix at the same time.
