@@ -30,13 +30,15 @@ run_native() {
 run_windows() {
   step "windows: configure" cmake --preset windows >/dev/null &&
     step "windows: build" cmake --build --preset windows -j "$jobs" &&
+    step "windows: imports" tools/check-imports.sh build/windows/src/app/chronalt.exe &&
     step "windows: test (Wine)" tools/with-wine-display.sh build/windows \
       ctest --preset windows
 }
 
 run_i686() {
   step "windows-i686: configure" cmake --preset windows-i686 >/dev/null &&
-    step "windows-i686: build" cmake --build --preset windows-i686 -j "$jobs"
+    step "windows-i686: build" cmake --build --preset windows-i686 -j "$jobs" &&
+    step "windows-i686: imports" tools/check-imports.sh build/windows-i686/src/app/chronalt.exe
 }
 
 run_native
