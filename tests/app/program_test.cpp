@@ -1,45 +1,22 @@
-// Tests of the program as shipped: chronalt.exe started as a process of its own shows its
-// window, its local clock row fills from the real clock, and Esc ends the process cleanly
-// (exit code 0) while its workers keep being started up to the end.
-#include <windows.h>
-
+// Tests of the program as shipped: chronalt.exe started as a process of its own, against the
+// demo time server that with_demo_server.py runs on the port the program was built for, read
+// from this process the way any other program on the desktop could. Its server row shows the
+// demo server's clock, offset included; its local row shows the local clock; Esc ends it
+// cleanly (exit code 0) while its workers keep being started up to the end.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <memory>
+#include <algorithm>
+#include <cstdlib>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "app/main_window.h"
+#include "program_probe_win.h"
 
 namespace chronalt {
 namespace {
 
-struct HandleDeleter {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using HandleOwner = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleDeleter>;
-
-// The build knows the program by its path on the build machine; under Wine that is a path of
-// the Z: drive.
-std::wstring ProgramPath() {
-  std::string path = CHRONALT_PROGRAM_PATH;
-  if (!path.empty() && path.front() == '/') path = "Z:" + path;
-  std::wstring wide(path.begin(), path.end());
-  for (wchar_t& c : wide) {
-    if (c == L'/') c = L'\\';
-  }
-  return wide;
-}
-
-// Sent, not GetWindowTextW: for another process's control that only gives its initial text.
-std::wstring WindowText(HWND window) {
-  wchar_t text[128] = {};
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000,
-                      &copied);
-  return text;
-}
+using std::chrono::seconds;
 
 std::string Narrow(const std::wstring& text) {
   std::string narrow;
@@ -47,75 +24,97 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
-template <typename Done>
-bool WaitFor(Done done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
-struct FindState {
-  DWORD process_id;
-  HWND found;
+// A date-time row and the local clock at the moment it was read.
+struct RowSample {
+  long long shown_ms;
+  long long local_now_ms;
 };
-BOOL CALLBACK FindProgramWindow(HWND window, LPARAM parameter) {
-  auto* state = reinterpret_cast<FindState*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t class_name[64] = {};
-  GetClassNameW(window, class_name, 64);
-  if (owner == state->process_id && std::wstring(class_name) == L"ChronaltMainWindow") {
-    state->found = window;
-    return FALSE;
+
+// Reads a row (date-time box and milliseconds box) `count` times, 100 ms apart. A sample whose
+// milliseconds box changed while it was read is taken again, so the two boxes belong together.
+std::vector<RowSample> SampleRow(HWND date_time_box, HWND millis_box, int count) {
+  std::vector<RowSample> samples;
+  for (int attempt = 0; attempt < count * 10 && static_cast<int>(samples.size()) < count;
+       ++attempt) {
+    const long long before = LocalNowMilliseconds();
+    const std::wstring millis = ControlText(millis_box);
+    const std::wstring date_time = ControlText(date_time_box);
+    const long long after = LocalNowMilliseconds();
+    if (ControlText(millis_box) != millis) continue;
+    if (const auto shown = ShownLocalMilliseconds(date_time, millis)) {
+      samples.push_back({*shown, (before + after) / 2});
+    }
+    Sleep(100);
   }
-  return TRUE;
+  return samples;
 }
 
-TEST(ProgramTest, ShowsTheLocalClockAndEndsOnEsc) {
-  std::wstring command = L"\"" + ProgramPath() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &info))
-      << GetLastError();
-  const HandleOwner process(info.hProcess);
-  const HandleOwner thread(info.hThread);
-  // A failed check must not leave the program running.
-  struct EndIfRunning {
-    HANDLE process;
-    ~EndIfRunning() {
-      if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 99);
-    }
-  } end_if_running{process.get()};
+// The median of (shown - local now) over the samples, in milliseconds.
+long long MedianLead(std::vector<RowSample> samples) {
+  std::vector<long long> leads;
+  for (const RowSample& sample : samples) leads.push_back(sample.shown_ms - sample.local_now_ms);
+  std::sort(leads.begin(), leads.end());
+  return leads[leads.size() / 2];
+}
 
-  FindState state{info.dwProcessId, nullptr};
-  ASSERT_TRUE(WaitFor([&] {
-    EnumWindows(&FindProgramWindow, reinterpret_cast<LPARAM>(&state));
-    return state.found != nullptr;
-  }));
-  const HWND window = state.found;
-  EXPECT_EQ(WindowText(window), L"Chronalt");
-  EXPECT_TRUE(IsWindowVisible(window));
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(program_.started()) << "CreateProcess failed: " << program_.start_error();
+    window_ = program_.WaitForMainWindow(seconds(20));
+    ASSERT_NE(window_, nullptr) << "no window appeared";
+  }
 
-  // ‘2024-1-5 09:05:03’ in shape: a dash after the year, the time of day after the blank.
-  const HWND local_time = GetDlgItem(window, kIdEditBox2);
-  const HWND local_millis = GetDlgItem(window, kIdEditBox4);
-  EXPECT_TRUE(WaitFor([&] {
-    const std::wstring text = WindowText(local_time);
-    return text.size() >= 16 && text[4] == L'-' && text[text.size() - 3] == L':' &&
-           !WindowText(local_millis).empty();
-  })) << "local row shows \""
-      << Narrow(WindowText(local_time)) << "\"";
+  void EndWithEsc() {
+    ASSERT_TRUE(PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 1));
+    const auto exit_code = program_.WaitForExit(seconds(20));
+    ASSERT_TRUE(exit_code.has_value()) << "the program did not end";
+    EXPECT_EQ(*exit_code, 0u);
+  }
 
-  ASSERT_TRUE(PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 1));
-  ASSERT_EQ(WaitForSingleObject(process.get(), 20000), WAIT_OBJECT_0);
-  DWORD exit_code = 1;
-  ASSERT_TRUE(GetExitCodeProcess(process.get(), &exit_code));
-  EXPECT_EQ(exit_code, 0u);
+  HWND Box(int id) const { return GetDlgItem(window_, id); }
+
+  RunningProgram program_{WindowsPathOf(CHRONALT_PROGRAM_PATH)};
+  HWND window_ = nullptr;
+};
+
+TEST_F(ProgramTest, ShowsTheLocalClockAndEndsOnEsc) {
+  EXPECT_EQ(ControlText(window_), L"Chronalt");
+  EXPECT_TRUE(IsWindowVisible(window_));
+
+  std::vector<RowSample> local;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        local = SampleRow(Box(kIdEditBox2), Box(kIdEditBox4), 5);
+        return local.size() == 5;
+      },
+      seconds(20)))
+      << "local row shows \"" << Narrow(ControlText(Box(kIdEditBox2))) << "\" \""
+      << Narrow(ControlText(Box(kIdEditBox4))) << "\"";
+  EXPECT_LT(std::abs(MedianLead(local)), 1000) << "local row is off the local clock";
+
+  EndWithEsc();
+}
+
+TEST_F(ProgramTest, ShowsTheDemoServersTimeWithItsOffset) {
+  const char* offset_text = std::getenv("CHRONALT_DEMO_OFFSET_MS");
+  ASSERT_NE(offset_text, nullptr) << "run through with_demo_server.py --offset-ms";
+  const long long offset_ms = std::atoll(offset_text);
+
+  std::vector<RowSample> server;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        server = SampleRow(Box(kIdEditBox1), Box(kIdEditBox3), 10);
+        return server.size() == 10;
+      },
+      seconds(30)))
+      << "server row shows \"" << Narrow(ControlText(Box(kIdEditBox1))) << "\" \""
+      << Narrow(ControlText(Box(kIdEditBox3))) << "\"";
+  const long long lead = MedianLead(server);
+  EXPECT_LT(std::abs(lead - offset_ms), 1000) << "server row leads the local clock by " << lead
+                                              << " ms, the demo server by " << offset_ms << " ms";
+
+  EndWithEsc();
 }
 
 }  // namespace
