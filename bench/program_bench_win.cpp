@@ -13,8 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,31 +54,6 @@ std::vector<double> MeasureRoundTrips(const Text& url, const std::atomic<bool>& 
     for (int i = 0; i < 20 && !stop; ++i) Sleep(50);
   }
   return round_trips;
-}
-
-struct WorkerCounts {
-  std::size_t resident = 0;       // threads seen in nearly every sample: not workers
-  std::vector<double> in_flight;  // the other threads, sample by sample
-};
-
-// Workers live for one request; the window thread and the platform's own threads live as long
-// as the process. A thread seen in at least nine samples out of ten is taken as resident.
-WorkerCounts CountWorkers(const std::vector<std::vector<DWORD>>& samples) {
-  std::map<DWORD, std::size_t> seen;
-  for (const auto& sample : samples) {
-    for (DWORD id : sample) ++seen[id];
-  }
-  std::set<DWORD> resident;
-  for (const auto& [id, times] : seen) {
-    if (times * 10 >= samples.size() * 9) resident.insert(id);
-  }
-  WorkerCounts counts;
-  counts.resident = resident.size();
-  for (const auto& sample : samples) {
-    counts.in_flight.push_back(static_cast<double>(std::count_if(
-        sample.begin(), sample.end(), [&](DWORD id) { return !resident.count(id); })));
-  }
-  return counts;
 }
 
 }  // namespace

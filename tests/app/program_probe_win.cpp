@@ -3,7 +3,10 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <map>
+#include <set>
 
 namespace chronalt {
 namespace {
@@ -40,7 +43,7 @@ long long FileTimeMilliseconds(const SYSTEMTIME& fields) {
 
 std::wstring WindowsPathOf(const std::string& build_path) {
   std::string path = build_path;
-  if (!path.empty() && path.front() == '/') path = "Z:" + path;
+  if (!path.empty() && path.front() == '/') path.insert(0, "Z:");
   std::wstring wide(path.begin(), path.end());
   for (wchar_t& c : wide) {
     if (c == L'/') c = L'\\';
@@ -149,6 +152,24 @@ std::vector<DWORD> ThreadIds(DWORD process_id) {
     if (entry.th32OwnerProcessID == process_id) ids.push_back(entry.th32ThreadID);
   }
   return ids;
+}
+
+WorkerCounts CountWorkers(const std::vector<std::vector<DWORD>>& samples) {
+  std::map<DWORD, std::size_t> seen;
+  for (const auto& sample : samples) {
+    for (DWORD id : sample) ++seen[id];
+  }
+  std::set<DWORD> resident;
+  for (const auto& [id, times] : seen) {
+    if (times * 10 >= samples.size() * 9) resident.insert(id);
+  }
+  WorkerCounts counts;
+  counts.resident = resident.size();
+  for (const auto& sample : samples) {
+    counts.in_flight.push_back(static_cast<double>(std::count_if(
+        sample.begin(), sample.end(), [&](DWORD id) { return resident.count(id) == 0; })));
+  }
+  return counts;
 }
 
 }  // namespace chronalt

@@ -69,6 +69,15 @@ long long LocalNowMilliseconds();
 // The threads the process has now (the window thread, the platform's own and workers).
 std::vector<DWORD> ThreadIds(DWORD process_id);
 
+// Threads of the process sampled over a run, split into the resident ones (the window thread
+// and the platform's own, seen in at least nine samples out of ten) and the rest, the workers,
+// which live for one request or one clock reading.
+struct WorkerCounts {
+  std::size_t resident = 0;
+  std::vector<double> in_flight;  // workers, sample by sample
+};
+WorkerCounts CountWorkers(const std::vector<std::vector<DWORD>>& samples);
+
 // Repeats `done` every few milliseconds until it holds; false after `limit`.
 template <typename Done>
 bool WaitUntil(Done done, std::chrono::milliseconds limit) {
