@@ -4,8 +4,17 @@
 // the events at the common exit. The option steps between them leave at once on failure,
 // without those turns. Every exit closes request, connection and session, in that order, and
 // then lets the call's RegexObject go.
+//
+// The platform's receive time-out bounds each wait for data, not the read of a body: a server
+// that sends a byte now and then would hold the request, and the worker waiting on it, for as
+// long as it pleases. The response stage therefore talks to the platform through a binding
+// that times the read and, once it has taken longer than the per-phase time-out, fails the
+// next read (the "713" message) and the query of the answer's head, so the late answer is not
+// used at all; every other call passes straight through, so the calls and turns of events of
+// an answer read in time are unchanged.
 #include "http/http_request.h"
 
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -88,6 +97,88 @@ class HttpHandleOwner {
   HttpHandle handle_ = nullptr;
 };
 
+// The response stage's binding: the platform's, with the read of the body held to `limit_ms`
+// from the moment the stage begins. Past it the request counts as dead: the read and the
+// header query fail without reaching the platform. The time is looked at before each read, so
+// the stage ends at most one wait for data (itself bounded by the receive time-out) late.
+class TimedBodyRead : public WinHttpApi {
+ public:
+  TimedBodyRead(WinHttpApi& api, const HttpClock& clock, int limit_ms)
+      : api_(api), clock_(clock), deadline_(clock() + std::chrono::milliseconds(limit_ms)) {}
+
+  bool ReadData(HttpHandle request, void* buffer, std::uint32_t bytes_to_read,
+                std::uint32_t* bytes_read) override {
+    if (clock_() > deadline_) expired_ = true;
+    if (expired_) {
+      *bytes_read = 0;
+      return false;
+    }
+    return api_.ReadData(request, buffer, bytes_to_read, bytes_read);
+  }
+  bool QueryHeaders(HttpHandle request, std::uint32_t info_level, const char16_t* name,
+                    void* buffer, std::uint32_t* buffer_length, std::uint32_t* index) override {
+    if (expired_) return false;
+    return api_.QueryHeaders(request, info_level, name, buffer, buffer_length, index);
+  }
+
+  bool QueryDataAvailable(HttpHandle request, std::uint32_t* bytes_available) override {
+    return api_.QueryDataAvailable(request, bytes_available);
+  }
+  void ProcessEvents() override { api_.ProcessEvents(); }
+  bool CheckPlatform() override { return api_.CheckPlatform(); }
+  bool CrackUrl(const char16_t* url, std::uint32_t url_length, std::uint32_t flags,
+                CrackedUrl& components) override {
+    return api_.CrackUrl(url, url_length, flags, components);
+  }
+  HttpHandle Open(const char16_t* agent, std::uint32_t access_type, const char16_t* proxy_name,
+                  const char16_t* proxy_bypass, std::uint32_t flags) override {
+    return api_.Open(agent, access_type, proxy_name, proxy_bypass, flags);
+  }
+  bool SetTimeouts(HttpHandle session, int resolve_ms, int connect_ms, int send_ms,
+                   int receive_ms) override {
+    return api_.SetTimeouts(session, resolve_ms, connect_ms, send_ms, receive_ms);
+  }
+  HttpHandle Connect(HttpHandle session, const char16_t* server_name, std::uint16_t server_port,
+                     std::uint32_t reserved) override {
+    return api_.Connect(session, server_name, server_port, reserved);
+  }
+  HttpHandle OpenRequest(HttpHandle connection, const char16_t* verb, const char16_t* object_name,
+                         const char16_t* version, const char16_t* referrer,
+                         const char16_t* const* accept_types, std::uint32_t flags) override {
+    return api_.OpenRequest(connection, verb, object_name, version, referrer, accept_types, flags);
+  }
+  bool SetCredentials(HttpHandle request, std::uint32_t auth_targets, std::uint32_t auth_scheme,
+                      const char16_t* user_name, const char16_t* password,
+                      void* auth_params) override {
+    return api_.SetCredentials(request, auth_targets, auth_scheme, user_name, password,
+                               auth_params);
+  }
+  bool SetOption(HttpHandle handle, std::uint32_t option, const void* buffer,
+                 std::uint32_t buffer_length) override {
+    return api_.SetOption(handle, option, buffer, buffer_length);
+  }
+  bool AddRequestHeaders(HttpHandle request, const char16_t* headers, std::uint32_t headers_length,
+                         std::uint32_t modifiers) override {
+    return api_.AddRequestHeaders(request, headers, headers_length, modifiers);
+  }
+  bool SendRequest(HttpHandle request, const char16_t* headers, std::uint32_t headers_length,
+                   const void* optional, std::uint32_t optional_length, std::uint32_t total_length,
+                   std::uintptr_t context) override {
+    return api_.SendRequest(request, headers, headers_length, optional, optional_length,
+                            total_length, context);
+  }
+  bool ReceiveResponse(HttpHandle request, void* reserved) override {
+    return api_.ReceiveResponse(request, reserved);
+  }
+  bool CloseHandle(HttpHandle handle) override { return api_.CloseHandle(handle); }
+
+ private:
+  WinHttpApi& api_;
+  const HttpClock& clock_;
+  const std::chrono::steady_clock::time_point deadline_;
+  bool expired_ = false;
+};
+
 enum class Exit { kCommon, kImmediate };
 
 // The state of one call. Members are destroyed in reverse order of declaration: request,
@@ -95,8 +186,13 @@ enum class Exit { kCommon, kImmediate };
 // the thread), when the answer needed one, goes last.
 class RequestCall {
  public:
-  RequestCall(WinHttpApi& api, const HttpRequestArguments& arguments)
-      : api_(api), args_(arguments), session_(api), connection_(api), request_(api) {}
+  RequestCall(WinHttpApi& api, const HttpRequestArguments& arguments, const HttpClock& clock)
+      : api_(api),
+        args_(arguments),
+        clock_(clock),
+        session_(api),
+        connection_(api),
+        request_(api) {}
 
   Exit Run() {
     if (!api_.CheckPlatform()) return Fail(kNoPlatform);
@@ -111,7 +207,8 @@ class RequestCall {
     if (!Enter(&RequestCall::AddHeaders)) return Fail(kHeadersRefused);
     if (!Enter(&RequestCall::Send)) return Fail(kSendFailed);
     if (!Enter(&RequestCall::Receive)) return Fail(kNoAnswer);
-    answer_ = ReadResponse(api_, request_.get(), regex_, args_);
+    TimedBodyRead timed(api_, clock_, TimeoutMilliseconds(args_.timeout_seconds));
+    answer_ = ReadResponse(timed, request_.get(), regex_, args_);
     return Exit::kCommon;
   }
 
@@ -265,6 +362,7 @@ class RequestCall {
 
   WinHttpApi& api_;
   const HttpRequestArguments& args_;
+  const HttpClock& clock_;
   std::optional<RegexObject> regex_;  // made when an answer declares a charset
   HttpHandleOwner session_;
   HttpHandleOwner connection_;
@@ -293,10 +391,15 @@ int TimeoutMilliseconds(int timeout_seconds) {
   return ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
 }
 
-Text HttpRequest(WinHttpApi& api, const HttpRequestArguments& arguments) {
-  RequestCall call(api, arguments);
+Text HttpRequest(WinHttpApi& api, const HttpRequestArguments& arguments, const HttpClock& clock) {
+  RequestCall call(api, arguments, clock);
   if (call.Run() == Exit::kCommon) call.LeaveStages();
   return call.TakeAnswer();
+}
+
+Text HttpRequest(WinHttpApi& api, const HttpRequestArguments& arguments) {
+  static const HttpClock kSteadyClock = [] { return std::chrono::steady_clock::now(); };
+  return HttpRequest(api, arguments, kSteadyClock);
 }
 
 Text HttpRequest(const Text& url, int method, const Text& body_text, Text* send_cookies,

@@ -5,7 +5,14 @@
 // A failure writes a numbered message to `status_text` and gives an empty result; a failure
 // while reading the body writes "713 ..." and the call goes on with what was read. Out
 // parameters (pointers, null when left out) keep what they held unless a step writes them.
+//
+// The time-out applies to each phase and also to the read of the body as a whole: a read that
+// has taken longer fails with "713 ...", an empty result and the out parameters of the answer
+// left as they were.
 #pragma once
+
+#include <chrono>
+#include <functional>
 
 #include "http/winhttp_api.h"
 #include "util/text_bytes.h"
@@ -63,6 +70,10 @@ Text HttpRequest(const Text& url, int method = kHttpGet, const Text& body_text =
 
 // The same request over any binding of the WinHTTP calls.
 Text HttpRequest(WinHttpApi& api, const HttpRequestArguments& arguments);
+
+// The clock the read of the body is timed on; a test puts in one of its own.
+using HttpClock = std::function<std::chrono::steady_clock::time_point()>;
+Text HttpRequest(WinHttpApi& api, const HttpRequestArguments& arguments, const HttpClock& clock);
 
 // The verb that a method number sends.
 Text HttpVerb(int method);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,7 @@ const Text k710 =
     "710 \xC9\xE8\xD6\xC3\xD0\xAD\xD2\xE9\xCD\xB7\xCA\xA7\xB0\xDC!";  // 710 设置协议头失败!
 const Text k711 = "711 \xB7\xA2\xCB\xCD\xC7\xEB\xC7\xF3\xCA\xA7\xB0\xDC!";  // 711 发送请求失败!
 const Text k712 = "712 \xB7\xFE\xCE\xF1\xC6\xF7\xCE\xB4\xCF\xEC\xD3\xA6!";  // 712 服务器未响应!
+const Text k713 = "713 \xB6\xC1\xC8\xA1\xCA\xFD\xBE\xDD\xCA\xA7\xB0\xDC!";  // 713 读取数据失败!
 
 // The calls before any turn of events, for a plain GET that gets its answer.
 Log CallsOfPlainGet() {
@@ -295,6 +297,60 @@ TEST(HttpRequestTest, ARefusedHeaderTimeoutDoesNotStopTheCall) {
   Text status;
   EXPECT_EQ(HttpRequest(api, {.url = "http://h/", .status_text = &status}), Text("ok"));
   EXPECT_EQ(status, Text("200 OK"));
+}
+
+// The read of the body is held to the per-phase time-out as a whole. Each wait for data here
+// stays far within the platform's receive time-out, as a server's that sends a byte a second
+// does; past the limit the next read fails and nothing of the late answer is used.
+TEST(HttpRequestTest, ABodyReadLongerThanTheTimeOutFails) {
+  const struct {
+    const char* what;
+    int timeout_seconds;
+    int bytes;  // one per wait, a second apart
+    bool in_time;
+  } cases[] = {
+      {"the last byte at the 30-second limit", 0, 30, true},
+      {"one byte past the 30-second limit", 0, 31, false},
+      {"one byte past a 5-second limit", 5, 6, false},
+      {"a thousand bytes against a 5-second limit", 5, 1000, false},
+  };
+  for (const auto& c : cases) {
+    RecordingWinHttp api;
+    api.chunks = std::vector<std::string>(static_cast<std::size_t>(c.bytes), "x");
+    api.data_wait = std::chrono::seconds(1);
+    Text status = "before";
+    Text headers = "headers before";
+    Bytes bytes("bytes before");
+    const Text answer = HttpRequest(api,
+                                    {.url = kEndpoint,
+                                     .response_headers = &headers,
+                                     .timeout_seconds = c.timeout_seconds,
+                                     .status_text = &status,
+                                     .response_bytes = &bytes},
+                                    [&api] { return api.Now(); });
+    SCOPED_TRACE(c.what);
+    if (c.in_time) {
+      EXPECT_EQ(answer, Text(std::string(static_cast<std::size_t>(c.bytes), 'x')));
+      EXPECT_EQ(status, Text("200 OK"));
+      EXPECT_EQ(api.CountOf("ReadData"), c.bytes);
+      EXPECT_EQ(api.process_events, 3 + 1 + 8);
+      continue;
+    }
+    const int limit_seconds = c.timeout_seconds < 1 ? 30 : c.timeout_seconds;
+    EXPECT_EQ(answer, Text());
+    EXPECT_EQ(status, k713);
+    EXPECT_EQ(headers, Text("headers before"));
+    EXPECT_EQ(bytes, Bytes("bytes before"));
+    // The platform is asked for data until the limit has passed, and not for the head.
+    EXPECT_EQ(api.CountOf("QueryDataAvailable"), limit_seconds + 1);
+    EXPECT_EQ(api.CountOf("ReadData"), limit_seconds);
+    EXPECT_EQ(api.CountOf("QueryHeaders"), 0);
+    // The turns of a call whose head cannot be read: the response stage's last and the eight
+    // stages' on the way out.
+    const Log last = Join({{"QueryDataAvailable"}, Repeated("ProcessEvents", 1 + 8), kCloses});
+    ASSERT_GE(api.log.size(), last.size());
+    EXPECT_EQ(Log(api.log.end() - static_cast<std::ptrdiff_t>(last.size()), api.log.end()), last);
+  }
 }
 
 TEST(HttpRequestTest, UrlPartsAndProxy) {

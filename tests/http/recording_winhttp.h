@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -54,6 +55,9 @@ class RecordingWinHttp : public WinHttpApi {
   int read_fails_at = -1;           // the ReadData call (from 0) that fails
   std::u16string raw_headers = u"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n";
   bool headers_fail = false;
+  // How long each QueryDataAvailable waits on the clock below (a server that sends its body
+  // slowly); the clock stands still otherwise.
+  std::chrono::milliseconds data_wait{0};
 
   // --- record -----------------------------------------------------------------------------
   std::vector<std::string> log;
@@ -82,6 +86,9 @@ class RecordingWinHttp : public WinHttpApi {
   std::vector<std::uint32_t> read_sizes;
   std::vector<HttpHandle> closed;
   int process_events = 0;
+
+  // The clock for the routine's timing of the body read: HttpRequest(api, arguments, clock).
+  std::chrono::steady_clock::time_point Now() const { return now_; }
 
   // How often `entry` occurs in the log.
   int CountOf(const std::string& entry) const {
@@ -201,6 +208,7 @@ class RecordingWinHttp : public WinHttpApi {
 
   bool QueryDataAvailable(HttpHandle request, std::uint32_t* available) override {
     log.push_back("QueryDataAvailable");
+    now_ += data_wait;
     *available =
         next_chunk_ < chunks.size() ? static_cast<std::uint32_t>(chunks[next_chunk_].size()) : 0;
     return request == kRequest && fail != "QueryDataAvailable";
@@ -260,6 +268,7 @@ class RecordingWinHttp : public WinHttpApi {
 
   std::size_t next_chunk_ = 0;
   int reads_ = 0;
+  std::chrono::steady_clock::time_point now_{};
 };
 
 }  // namespace chronalt
