@@ -60,6 +60,7 @@ def main():
 
     # Workers live for one request, which its time-outs end well within two minutes; the window
     # thread and the platform's own threads, some started only with the first request, live on.
+    # A thread is its number and its creation time: numbers are given out again.
     first_seen, last_seen = {}, {}
     for s in samples:
         for t in s["threads"]:

@@ -3,7 +3,7 @@
 // message, the threads of the process, its memory and what the server row shows. Prints one
 // line per sample for bench/outage_report.py:
 //
-//   <Unix ms> <reply ms> <thread ids, comma-separated> <working set KiB> <row>
+//   <Unix ms> <reply ms> <threads, comma-separated> <working set KiB> <row>
 //
 // where <row> is the server row's lead over the local clock in ms, or "empty".
 //
@@ -43,9 +43,13 @@ bool TickAutoCalibrate(HWND window) {
   return WaitUntil([&] { return !IsWindowEnabled(button); }, std::chrono::seconds(5));
 }
 
-std::string Joined(const std::vector<DWORD>& ids) {
+// "id.created,id.created,...": each thread once, told apart from a later one of its number.
+std::string Joined(const std::vector<ThreadIdentity>& threads) {
   std::string text;
-  for (DWORD id : ids) text += (text.empty() ? "" : ",") + std::to_string(id);
+  for (const ThreadIdentity& thread : threads) {
+    if (!text.empty()) text += ',';
+    text += std::to_string(thread.id) + '.' + std::to_string(thread.created);
+  }
   return text.empty() ? "-" : text;
 }
 
@@ -91,7 +95,8 @@ int main(int argc, char** argv) {
                                               ControlText(GetDlgItem(window, kIdEditBox3)));
     const std::string row = shown ? std::to_string(*shown - now) : "empty";
     std::printf("%lld %.2f %s %zu %s\n", UnixMilliseconds(), reply_ms,
-                Joined(ThreadIds(process_id)).c_str(), memory.WorkingSetSize / 1024, row.c_str());
+                Joined(ProcessThreads(process_id)).c_str(), memory.WorkingSetSize / 1024,
+                row.c_str());
     std::fflush(stdout);
     if (!IsWindow(window)) return 1;
     next += std::chrono::milliseconds(100);

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   std::thread prober([&] { round_trips = MeasureRoundTrips(probe_url, stop); });
 
   std::vector<double> staleness, server_changes, local_changes, read_costs;
-  std::vector<std::vector<DWORD>> thread_samples;
+  std::vector<std::vector<ThreadIdentity>> thread_samples;
   std::wstring last_server, last_local;
   auto last_server_change = Clock::now(), last_local_change = Clock::now(),
        last_thread_count = Clock::now();
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
       seen_local = true;
     }
     if (Clock::now() - last_thread_count > std::chrono::milliseconds(50)) {
-      thread_samples.push_back(ThreadIds(process_id));
+      thread_samples.push_back(ProcessThreads(process_id));
       last_thread_count = Clock::now();
     }
     Sleep(1);

@@ -36,7 +36,7 @@ RunResult RunOnce(const std::wstring& program_path) {
   result.window = true;
   // The window thread and the platform's own thread, plus the stuck polls.
   const auto wanted = static_cast<std::size_t>(2 + kServerPollWorkerLimit);
-  result.bound = WaitUntil([&] { return ThreadIds(program.process_id()).size() >= wanted; },
+  result.bound = WaitUntil([&] { return ProcessThreads(program.process_id()).size() >= wanted; },
                            std::chrono::seconds(15));
   const auto closed = Clock::now();
   PostMessageW(window, WM_CLOSE, 0, 0);

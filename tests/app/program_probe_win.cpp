@@ -140,34 +140,48 @@ long long LocalNowMilliseconds() {
   return FileTimeMilliseconds(now);
 }
 
-std::vector<DWORD> ThreadIds(DWORD process_id) {
-  std::vector<DWORD> ids;
+unsigned long long ThreadCreationTime(DWORD thread_id) {
+  const ProbeHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, thread_id));
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (thread == nullptr || !GetThreadTimes(thread.get(), &created, &exited, &kernel, &user)) {
+    return 0;
+  }
+  return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+std::vector<ThreadIdentity> ProcessThreads(DWORD process_id) {
+  std::vector<ThreadIdentity> threads;
   HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (raw == INVALID_HANDLE_VALUE) return ids;
+  if (raw == INVALID_HANDLE_VALUE) return threads;
   const ProbeHandle snapshot(raw);
   THREADENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Thread32First(snapshot.get(), &entry); more;
        more = Thread32Next(snapshot.get(), &entry)) {
-    if (entry.th32OwnerProcessID == process_id) ids.push_back(entry.th32ThreadID);
+    if (entry.th32OwnerProcessID != process_id) continue;
+    // One that ended since the snapshot is no longer in flight.
+    if (const auto created = ThreadCreationTime(entry.th32ThreadID); created != 0) {
+      threads.push_back({entry.th32ThreadID, created});
+    }
   }
-  return ids;
+  return threads;
 }
 
-WorkerCounts CountWorkers(const std::vector<std::vector<DWORD>>& samples) {
-  std::map<DWORD, std::size_t> seen;
+WorkerCounts CountWorkers(const std::vector<std::vector<ThreadIdentity>>& samples) {
+  std::map<ThreadIdentity, std::size_t> seen;
   for (const auto& sample : samples) {
-    for (DWORD id : sample) ++seen[id];
+    for (const ThreadIdentity& thread : sample) ++seen[thread];
   }
-  std::set<DWORD> resident;
+  std::set<ThreadIdentity> resident;
   for (const auto& [id, times] : seen) {
     if (times * 10 >= samples.size() * 9) resident.insert(id);
   }
   WorkerCounts counts;
   counts.resident = resident.size();
   for (const auto& sample : samples) {
-    counts.in_flight.push_back(static_cast<double>(std::count_if(
-        sample.begin(), sample.end(), [&](DWORD id) { return resident.count(id) == 0; })));
+    counts.in_flight.push_back(static_cast<double>(
+        std::count_if(sample.begin(), sample.end(),
+                      [&](const ThreadIdentity& thread) { return resident.count(thread) == 0; })));
   }
   return counts;
 }

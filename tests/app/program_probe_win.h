@@ -66,8 +66,17 @@ std::optional<long long> ShownLocalMilliseconds(const std::wstring& date_time,
 // The local clock now, on the same time line.
 long long LocalNowMilliseconds();
 
-// The threads the process has now (the window thread, the platform's own and workers).
-std::vector<DWORD> ThreadIds(DWORD process_id);
+// A thread told apart from later threads that are given its number again, as the platform
+// does within seconds for short-lived workers.
+struct ThreadIdentity {
+  DWORD id = 0;
+  unsigned long long created = 0;  // FILETIME ticks
+  auto operator<=>(const ThreadIdentity&) const = default;
+};
+
+// The threads the process has now (the window thread, the platform's own and workers), those
+// that have already ended left out.
+std::vector<ThreadIdentity> ProcessThreads(DWORD process_id);
 
 // Threads of the process sampled over a run, split into the resident ones (the window thread
 // and the platform's own, seen in at least nine samples out of ten) and the rest, the workers,
@@ -76,7 +85,7 @@ struct WorkerCounts {
   std::size_t resident = 0;
   std::vector<double> in_flight;  // workers, sample by sample
 };
-WorkerCounts CountWorkers(const std::vector<std::vector<DWORD>>& samples);
+WorkerCounts CountWorkers(const std::vector<std::vector<ThreadIdentity>>& samples);
 
 // Repeats `done` every few milliseconds until it holds; false after `limit`.
 template <typename Done>
