@@ -27,6 +27,10 @@ run_native() {
     step "native: test (ASan + UBSan)" ctest --preset native -j "$jobs"
 }
 
+run_fuzz() {  # every libFuzzer target for a few seconds from its committed corpus
+  step "fuzz: build and run (libFuzzer, ASan + UBSan)" tools/run-fuzz.sh 5
+}
+
 run_windows() {
   step "windows: configure" cmake --preset windows >/dev/null &&
     step "windows: build" cmake --build --preset windows -j "$jobs" &&
@@ -42,6 +46,7 @@ run_i686() {
 }
 
 run_native
+run_fuzz
 run_windows
 run_i686
 

@@ -2,7 +2,8 @@
 # fetches only the missing ones (apt-get as root; otherwise it says what to install).
 CHRONALT_BUILD_PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix
   g++-mingw-w64-i686-posix googletest)
-CHRONALT_TEST_PACKAGES=(wine wine64 xvfb xauth python3 tzdata openssl)
+# clang and its runtime libraries (libFuzzer, the sanitizers) build the fuzz targets.
+CHRONALT_TEST_PACKAGES=(wine wine64 xvfb xauth python3 tzdata openssl clang libclang-rt-14-dev)
 
 ensure_packages() {
   local missing=()

@@ -98,6 +98,11 @@ Text MergeCookies(Text& sent, const Text& received) {
     kept += kSeparator.view();
   }
   Text merged = RemoveDuplicateItems(CutEnd(std::move(kept), kSeparator.size()), kSeparator, true);
+  // An empty item whose later repeats were removed ("a=1; ; a=1") is the last one left and
+  // would end the list in a separator; it names no cookie, so it goes too.
+  if (!merged.empty() && FindTextReverse(merged, kSeparator) == TextLength(merged) - 1) {
+    merged = TextLeft(merged, TextLength(merged) - TextLength(kSeparator));
+  }
   sent = merged;
   return merged;
 }

@@ -37,6 +37,15 @@ TEST(MergeCookiesTest, ReceivedFirstThenUnreplacedSentWithoutDeleted) {
       {"A=1", "a=2", "a=2; A=1"},
       {"a=1", "=deleted", "a=1"},
       {"a=1; b=2; a=1", "c=3", "c=3; a=1; b=2"},
+      // An empty item left last once its repeat is gone leaves no separator behind.
+      {"", "a=1; ; a=1", "a=1"},
+      {"\x9F"  // the same list sent and received, beginning with a two-byte character
+       "1b;;b=1; ; ;",
+       "\x9F"
+       "1b;;b=1; ; ;",
+       "\x9F"
+       "1b;;b=1"},
+      {"x=1; ; y=2", "", "x=1; ; y=2"},  // inside the list an empty item stays
       // GBK value: "\xD6\xD0\xCE\xC4" is 中文.
       {"n=\xD6\xD0\xCE\xC4", "m=1", "m=1; n=\xD6\xD0\xCE\xC4"},
   };
