@@ -23,9 +23,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 def load_demo_server():
     path = os.path.join(HERE, "..", "tools", "demo_time_server.py")
-    spec = importlib.util.spec_from_file_location("demo_time_server", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("demo_time_server", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
