@@ -61,9 +61,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int seconds = std::atoi(argv[1]);
-  HWND window = nullptr;
-  if (!WaitUntil([&] { return (window = FindMainWindow(0)) != nullptr; },
-                 std::chrono::seconds(30))) {
+  const HWND window = WaitForAnyMainWindow(std::chrono::seconds(30));
+  if (window == nullptr) {
     std::fprintf(stderr, "no Chronalt window appeared\n");
     return 1;
   }

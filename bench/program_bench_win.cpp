@@ -67,9 +67,8 @@ int main(int argc, char** argv) {
   const long long offset_ms = std::atoll(argv[2]);
   const Text probe_url(argv[3]);
 
-  HWND window = nullptr;
-  if (!WaitUntil([&] { return (window = FindMainWindow(0)) != nullptr; },
-                 std::chrono::seconds(30))) {
+  const HWND window = WaitForAnyMainWindow(std::chrono::seconds(30));
+  if (window == nullptr) {
     std::fprintf(stderr, "no Chronalt window appeared\n");
     return 1;
   }

@@ -79,6 +79,12 @@ HWND FindMainWindow(DWORD process_id) {
   return state.found;
 }
 
+HWND WaitForAnyMainWindow(std::chrono::milliseconds limit) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindMainWindow(0)) != nullptr; }, limit);
+  return found;
+}
+
 HWND RunningProgram::WaitForMainWindow(std::chrono::milliseconds limit) const {
   if (!started()) return nullptr;
   HWND found = nullptr;

@@ -27,6 +27,9 @@ std::wstring WindowsPathOf(const std::string& build_path);
 // `process_id` is 0; null when there is none.
 HWND FindMainWindow(DWORD process_id);
 
+// The main window of a chronalt.exe started by someone else, once it exists; null after `limit`.
+HWND WaitForAnyMainWindow(std::chrono::milliseconds limit);
+
 // chronalt.exe as a child process. Ends it (exit code 99) if it is still running when the
 // object goes, so a failed check never leaves the program behind.
 class RunningProgram {
